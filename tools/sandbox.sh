@@ -13,6 +13,8 @@
 #   prefix/drive_c/sandbox/browser.log   every address that the web browser was asked to open
 #   display, xvfb.pid  the Xvfb of this sandbox
 #
+# With SANDBOX_DISPLAY set (such as :0), programs show on that display instead of an Xvfb.
+#
 # No drive of the sandbox maps the host's file system: Wine's default Z: (the host's root) is
 # removed, and a prefix in which any drive points outside DIR is refused, not repaired.
 set -euo pipefail
@@ -116,10 +118,12 @@ xvfb_running() {
 
 start() {
     create
-    if ! xvfb_running; then
+    if [ -n "${SANDBOX_DISPLAY:-}" ]; then
+        echo "$SANDBOX_DISPLAY" >"$dir/display"
+    elif ! xvfb_running; then
         rm -f "$dir/display"
         exec 3>"$dir/display.fd"
-        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+        Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset </dev/null >/dev/null 2>&1 9>&- &
         echo $! >"$dir/xvfb.pid"
         exec 3>&-
         for _ in $(seq 100); do
@@ -131,7 +135,13 @@ start() {
     fi
     export DISPLAY
     DISPLAY=$(cat "$dir/display")
-    wineserver -p 2>/dev/null || true  # already running: fine
+    if ! wineserver -p </dev/null >/dev/null 2>&1 9>&-; then
+        return 0  # already running, and so are Wine's own services and desktop
+    fi
+    # Wine's services and its desktop process start with the first program and outlive it.
+    # Start them here, away from the output of whoever called us (ctest waits for its pipes to
+    # close, and would wait for them too).
+    wine rundll32.exe user32.dll,GetDesktopWindow </dev/null >/dev/null 2>&1 9>&- || true
 }
 
 stop() {
@@ -148,6 +158,7 @@ locked_start() {
     flock 9
     start
     flock -u 9
+    exec 9>&-
 }
 
 # Checked before anything is written into the sandbox folder.

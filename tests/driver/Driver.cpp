@@ -1,0 +1,70 @@
+#include "driver/Driver.h"
+
+#include <vector>
+
+namespace driver {
+
+HWND WaitForDialog(const wchar_t* title, unsigned timeoutMs) {
+    const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
+    for (;;) {
+        HWND hwnd = ::FindWindowW(L"#32770", title);
+        if (hwnd && ::IsWindowVisible(hwnd)) return hwnd;
+        if (::GetTickCount64() >= deadline) return nullptr;
+        ::Sleep(50);
+    }
+}
+
+HWND WaitForMainWindow(unsigned timeoutMs) { return WaitForDialog(kMainTitle, timeoutMs); }
+
+HWND WaitForDoneDialog(unsigned timeoutMs) { return WaitForDialog(kDoneTitle, timeoutMs); }
+
+std::wstring WindowText(HWND hwnd) {
+    if (!hwnd) return {};
+    DWORD_PTR length = 0;
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length))
+        return {};
+    std::vector<wchar_t> buffer(length + 1);
+    DWORD_PTR copied = 0;
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
+                               SMTO_ABORTIFHUNG, 5000, &copied))
+        return {};
+    return std::wstring(buffer.data(), copied);
+}
+
+std::wstring ControlText(HWND dialog, int id) { return WindowText(::GetDlgItem(dialog, id)); }
+
+bool Click(HWND dialog, int id) {
+    HWND control = ::GetDlgItem(dialog, id);
+    return ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(control)) != FALSE;
+}
+
+HWND FocusedWindow(HWND window) {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!::GetGUIThreadInfo(::GetWindowThreadProcessId(window, nullptr), &info)) return nullptr;
+    return info.hwndFocus;
+}
+
+bool PressKey(HWND window, UINT vk) {
+    HWND target = FocusedWindow(window);
+    if (!target) target = window;
+    const UINT scan = ::MapVirtualKeyW(vk, MAPVK_VK_TO_VSC);
+    const LPARAM down = 1 | (static_cast<LPARAM>(scan) << 16);
+    const LPARAM up = down | (1LL << 30) | (1LL << 31);
+    return ::PostMessageW(target, WM_KEYDOWN, vk, down) && ::PostMessageW(target, WM_KEYUP, vk, up);
+}
+
+bool CloseWindow(HWND window) { return ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; }
+
+std::string ToUtf8(const std::wstring& text) {
+    if (text.empty()) return {};
+    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
+                                           nullptr, 0, nullptr, nullptr);
+    std::string out(size, '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
+                          nullptr, nullptr);
+    return out;
+}
+
+}  // namespace driver
