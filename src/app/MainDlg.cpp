@@ -1,6 +1,8 @@
 #include "app/MainDlg.h"
 
+#include "removal/ProcessTermination.h"
 #include "res/resource.h"
+#include "scan/ScanRun.h"
 #include "win/Module.h"
 
 namespace {
@@ -26,6 +28,7 @@ win::Reply CMainDlg::OnInitDialog(HWND) {
     ::SendMessageW(Hwnd(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(smallIcon));
 
     ::SetTimer(Hwnd(), kFinishTimer, kFinishTimerPeriodMs, nullptr);
+    EnableDebugPrivilege();
 
     // TRUE: the system puts the focus on the first tab stop, the start/stop button.
     return win::Handled(TRUE);
@@ -39,9 +42,15 @@ win::Reply CMainDlg::OnCommand(WORD id, WORD, HWND) {
         case IDCANCEL:
             EndDialog(IDCANCEL);
             return win::Handled();
+        case IDC_START_STOP:
+            OnStartStop(Hwnd());
+            return win::Handled();
         default:
             return win::NotHandled();
     }
 }
 
-win::Reply CMainDlg::OnTimer(UINT_PTR) { return win::Handled(); }
+win::Reply CMainDlg::OnTimer(UINT_PTR id) {
+    if (id == kFinishTimer) ::OnTimer(Hwnd());
+    return win::Handled();
+}

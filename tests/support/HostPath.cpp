@@ -21,6 +21,8 @@ std::wstring ProgramPath() { return BuildDir() + L"\\TarliskCleaner.exe"; }
 
 std::wstring DriverPath() { return BuildDir() + L"\\tarlisk_driver.exe"; }
 
+std::wstring SleeperPath() { return BuildDir() + L"\\tarlisk_sleeper.exe"; }
+
 std::wstring ScreenshotDir() {
     std::wstring dir = BuildDir() + L"\\screenshots";
     ::CreateDirectoryW(dir.c_str(), nullptr);
