@@ -32,10 +32,11 @@ bool IsDecoy(const DiskEntry& e) {
 // "D:\" for "D:\work.lnk".
 std::wstring RootOf(const wchar_t* path) { return std::wstring(path, 3); }
 
-// The attributes that GetFileAttributesW reports for an entry planted with `attributes`.
+// The attributes that GetFileAttributesW reports for an entry planted with `attributes`. Wine
+// reports every file as archive, and keeps only hidden and system on folders.
 DWORD Reported(bool folder, DWORD attributes) {
-    if (folder) return FILE_ATTRIBUTE_DIRECTORY | attributes;
-    return attributes ? attributes : FILE_ATTRIBUTE_ARCHIVE;
+    if (folder) return FILE_ATTRIBUTE_DIRECTORY | (attributes & (H | S));
+    return attributes | FILE_ATTRIBUTE_ARCHIVE;
 }
 
 bool MakeEntry(const DiskEntry& e) {
@@ -164,7 +165,8 @@ std::vector<std::string> DiskNotAsPlanted() {
     std::vector<std::string> problems;
     for (const DiskEntry& e : DiskEntries()) {
         if (::GetFileAttributesW(e.path) != Reported(e.folder, e.attributes))
-            problems.push_back(Narrow(e.path) + ": not as planted");
+            problems.push_back(Narrow(e.path) + ": not as planted (attributes " +
+                               std::to_string(::GetFileAttributesW(e.path)) + ")");
     }
     return problems;
 }

@@ -64,7 +64,7 @@ bool WormProcesses::Start(const std::wstring& sleeperPath, std::wstring* error) 
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         std::wstring line = L"\"" + path + L"\"";
-        if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+        if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
                               &startup, &info)) {
             if (error) *error = L"cannot start " + path;
             return false;
