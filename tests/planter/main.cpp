@@ -24,6 +24,9 @@ std::wstring SleeperPath() {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
     std::wstring path = self;
+    // Started from the host's file system, Wine names us "unix\..." without the "\\?\" that
+    // makes it a path again.
+    if (path.rfind(L"unix\\", 0) == 0) path = L"\\\\?\\" + path;
     return path.substr(0, path.rfind(L'\\') + 1) + L"tarlisk_sleeper.exe";
 }
 
