@@ -1,5 +1,7 @@
 #include "repair/RegistryKey.h"
 
+#include <string>
+
 namespace {
 
 // Registry key names are at most 255 characters.
@@ -41,10 +43,13 @@ LONG CRegistryKey::Close() {
 
 LONG CRegistryKey::ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity) {
     if (!m_key) return ERROR_INVALID_HANDLE;
+    // A value longer than the buffer may leave any content in it; put back what was there.
+    const std::wstring before(buffer, capacity);
     DWORD type = REG_NONE;
     DWORD bytes = capacity * sizeof(wchar_t);
     const LONG status = ::RegQueryValueExW(m_key.Get(), name, nullptr, &type,
                                            reinterpret_cast<BYTE*>(buffer), &bytes);
+    if (status == ERROR_MORE_DATA) before.copy(buffer, capacity);
     if (status != ERROR_SUCCESS) return status;
     if (type != REG_SZ && type != REG_EXPAND_SZ) return ERROR_INVALID_DATA;
     if (bytes == 0) {
@@ -58,10 +63,12 @@ LONG CRegistryKey::ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity
 
 LONG CRegistryKey::ReadDword(const wchar_t* name, DWORD& value) {
     if (!m_key) return ERROR_INVALID_HANDLE;
+    const DWORD before = value;
     DWORD type = REG_NONE;
     DWORD bytes = sizeof(value);
     const LONG status = ::RegQueryValueExW(m_key.Get(), name, nullptr, &type,
                                            reinterpret_cast<BYTE*>(&value), &bytes);
+    if (status == ERROR_MORE_DATA) value = before;
     if (status != ERROR_SUCCESS) return status;
     return type == REG_DWORD ? ERROR_SUCCESS : ERROR_INVALID_DATA;
 }

@@ -22,11 +22,11 @@ class CRegistryKey {
 
     // Text of a REG_SZ or REG_EXPAND_SZ value (null name: the default value), as stored, into
     // `buffer` of `capacity` characters. The buffer is neither cleared nor terminated here: after
-    // 13 it holds whatever the registry delivered; after a missing value it is unchanged; after
-    // 234 (longer than the buffer) its content is undefined.
+    // 13 it holds whatever the registry delivered; after a missing value, or one longer than the
+    // buffer (234), it holds what it held before the call.
     LONG ReadText(const wchar_t* name, wchar_t* buffer, DWORD capacity);
     // After 13 (not REG_DWORD) `value` holds the bytes delivered, at most 4; after a missing value
-    // it is unchanged.
+    // or one longer than 4 bytes (234) it is unchanged.
     LONG ReadDword(const wchar_t* name, DWORD& value);
     // Stores `text` as REG_SZ with its terminating null (the empty text takes 2 bytes).
     LONG WriteText(const wchar_t* name, const wchar_t* text);
