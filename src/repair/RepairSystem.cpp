@@ -207,8 +207,8 @@ std::wstring WindowsFolder() {
 
 void RepairSystem() {
     CRegistryKey key;
-    // A stop is noticed after each item whose key opened, once its repair is made and counted.
-    // Leaving early closes the key with `key`.
+    // A stop is noticed after each item whose key opened, once its repair is made and counted;
+    // `key` closes whatever it holds on the way out.
     const auto goOn = [&key](bool keyOpened) {
         if (!keyOpened) return true;
         if (g_scanState.stopRequested.load() != 0) return false;
