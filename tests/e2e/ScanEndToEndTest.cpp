@@ -6,6 +6,7 @@
 
 #include "driver/Driver.h"
 #include "planter/DiskTraces.h"
+#include "planter/RegistryTraces.h"
 #include "planter/WormProcesses.h"
 #include "support/BrowserLog.h"
 #include "support/HostPath.h"
@@ -22,12 +23,15 @@ protected:
         ASSERT_TRUE(planter::PlantDisk(&error)) << driver::ToUtf8(error);
         ASSERT_TRUE(m_processes.Start(testing_support::SleeperPath(), &error)) << driver::ToUtf8(error);
         for (const auto& p : planter::DiskNotAsPlanted()) ADD_FAILURE() << p;
+        for (const auto& p : planter::PlantRegistryDamage()) ADD_FAILURE() << p;
+        for (const auto& p : planter::PlantRegistryBystanders()) ADD_FAILURE() << p;
         testing_support::ClearBrowserLog();
     }
     void TearDown() override {
         m_program.Kill();
         m_processes.Remove();
         planter::RemoveDisk();
+        for (const auto& p : m_registry.Restore()) ADD_FAILURE() << p;
         testing_support::ClearBrowserLog();
     }
     HWND Launch() {
@@ -35,6 +39,7 @@ protected:
         return driver::WaitForMainWindow();
     }
 
+    const planter::RegistryBackup m_registry;  // taken before anything is planted
     planter::WormProcesses m_processes;
     testing_support::ChildProcess m_program;
 };
@@ -46,9 +51,10 @@ TEST_F(PlantedSandbox, ScanRemovesEveryTraceAndLeavesEveryBystander) {
 
     HWND done = driver::WaitForDoneDialog(60000);
     ASSERT_NE(done, nullptr) << "no summary within a minute";
+    // The damaged registry items count as restored; their bystanders do not.
+    const size_t restored = planter::ExpectedDiskRestoredCount() + planter::ItemsWithoutBystanders().size();
     const std::wstring expected = L"扫描完成，查出" + std::to_wstring(planter::ExpectedDiskVirusCount()) +
-                                  L"个病毒，恢复" + std::to_wstring(planter::ExpectedDiskRestoredCount()) +
-                                  L"个项目";
+                                  L"个病毒，恢复" + std::to_wstring(restored) + L"个项目";
     EXPECT_EQ(driver::ControlText(done, 1019), expected);
     EXPECT_EQ(driver::ControlText(main, 1017), L"请点击“开始查杀”，立即检测并清除赤影(Tarlisk)病毒");
     EXPECT_EQ(driver::ControlText(main, 1008), L"停止查杀");
@@ -59,6 +65,8 @@ TEST_F(PlantedSandbox, ScanRemovesEveryTraceAndLeavesEveryBystander) {
 
     for (const auto& p : planter::DiskProblems()) ADD_FAILURE() << p;
     for (const auto& p : m_processes.Problems()) ADD_FAILURE() << p;
+    for (const auto& p : planter::CheckRegistryRepaired(planter::ItemsWithoutBystanders())) ADD_FAILURE() << p;
+    for (const auto& p : planter::CheckRegistryBystandersUnchanged()) ADD_FAILURE() << p;
 
     ASSERT_TRUE(driver::PressKey(main, VK_ESCAPE));
     EXPECT_EQ(m_program.WaitForExit(), 2u);

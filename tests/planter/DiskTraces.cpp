@@ -2,7 +2,7 @@
 
 #include <set>
 
-#include "planter/Wine.h"
+#include "planter/RegistryTraces.h"
 #include "win/Handle.h"
 
 namespace planter {
@@ -126,8 +126,8 @@ int ExpectedDiskRestoredCount() {
 }
 
 bool PlantDisk(std::wstring* error) {
-    if (!IsUnderWine()) {
-        if (error) *error = L"refusing to plant worm traces outside Wine";
+    if (!CheckSandbox().empty()) {
+        if (error) *error = L"refusing to plant worm traces outside the sandbox PC";
         return false;
     }
     for (const DiskEntry& e : DiskEntries()) {

@@ -31,7 +31,7 @@ int ExpectedDiskVirusCount();
 int ExpectedDiskRestoredCount();
 
 // Makes every entry; false (with the reason in `error`) when one cannot be made or when not
-// running under Wine.
+// running in the sandbox PC.
 bool PlantDisk(std::wstring* error = nullptr);
 // Every entry whose state differs from its fate, one line each; empty when all is as expected.
 std::vector<std::string> DiskProblems();

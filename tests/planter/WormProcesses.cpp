@@ -3,7 +3,7 @@
 #include <psapi.h>
 #include <tlhelp32.h>
 
-#include "planter/Wine.h"
+#include "planter/RegistryTraces.h"
 
 namespace planter {
 
@@ -46,8 +46,8 @@ std::vector<std::wstring> WormProcesses::BystanderPaths() {
 }
 
 bool WormProcesses::Start(const std::wstring& sleeperPath, std::wstring* error) {
-    if (!IsUnderWine()) {
-        if (error) *error = L"refusing to start worm processes outside Wine";
+    if (!CheckSandbox().empty()) {
+        if (error) *error = L"refusing to start worm processes outside the sandbox PC";
         return false;
     }
     std::vector<std::pair<std::wstring, bool>> plan;

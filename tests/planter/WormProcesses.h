@@ -25,7 +25,7 @@ public:
     WormProcesses& operator=(const WormProcesses&) = delete;
 
     // Copies the sleeper program to each path and starts it there. False, with the reason in
-    // `error`, when one cannot be started or when not running under Wine.
+    // `error`, when one cannot be started or when not running in the sandbox PC.
     bool Start(const std::wstring& sleeperPath, std::wstring* error = nullptr);
     // Each process whose state differs from what a scan should leave: worm processes ended
     // with exit code 0 (waiting up to timeoutMs for them), bystanders still running, and Wine's

@@ -3,7 +3,8 @@
 //
 //   tarlisk_planter plant    plant every trace and bystander, start the worm processes
 //   tarlisk_planter check    after a scan: list what is not as a scan should leave it
-//   tarlisk_planter remove   take everything planted away again
+//   tarlisk_planter remove   take the planted files and processes away again (the registry
+//                            keeps its state: make a new sandbox for a clean one)
 //
 // Exits with 0 when it did what was asked (for check: when nothing is amiss).
 #include <windows.h>
@@ -13,7 +14,7 @@
 #include <vector>
 
 #include "planter/DiskTraces.h"
-#include "planter/Wine.h"
+#include "planter/RegistryTraces.h"
 #include "planter/WormProcesses.h"
 
 namespace {
@@ -33,8 +34,8 @@ std::wstring SleeperPath() {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-    if (!planter::IsUnderWine()) {
-        std::fprintf(stderr, "tarlisk_planter: refusing to run outside Wine\n");
+    if (!planter::CheckSandbox().empty()) {
+        std::fprintf(stderr, "tarlisk_planter: refusing to run outside the sandbox PC\n");
         return 2;
     }
     const std::wstring command = argc > 1 ? argv[1] : L"";
@@ -46,14 +47,21 @@ int wmain(int argc, wchar_t** argv) {
             return 1;
         }
         processes.Detach();
+        planter::Problems problems = planter::PlantRegistryDamage();
+        for (const auto& p : planter::PlantRegistryBystanders()) problems.push_back(p);
+        for (const auto& p : problems) Print("cannot plant: " + p);
+        if (!problems.empty()) return 1;
         Print("planted; a scan should count " + std::to_string(planter::ExpectedDiskVirusCount()) +
-              " worm items and restore " + std::to_string(planter::ExpectedDiskRestoredCount()) +
-              " folders");
+              " worm items and restore " +
+              std::to_string(planter::ExpectedDiskRestoredCount() + planter::ItemsWithoutBystanders().size()) +
+              " items");
         return 0;
     }
     if (command == L"check") {
         std::vector<std::string> problems = planter::DiskProblems();
         for (const auto& p : planter::ProcessProblemsByPath()) problems.push_back(p);
+        for (const auto& p : planter::CheckRegistryRepaired(planter::ItemsWithoutBystanders())) problems.push_back(p);
+        for (const auto& p : planter::CheckRegistryBystandersUnchanged()) problems.push_back(p);
         for (const auto& p : problems) Print(p);
         Print(problems.empty() ? "all as a scan should leave it" : "problems: " + std::to_string(problems.size()));
         return problems.empty() ? 0 : 1;
