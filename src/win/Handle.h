@@ -3,6 +3,7 @@
 #pragma once
 
 #include <windows.h>
+#include <wininet.h>
 
 #include <utility>
 
@@ -67,6 +68,13 @@ struct RegKeyTraits {
     static void Close(Type h) { ::RegCloseKey(h); }
 };
 
+// WinINet session, connection and request handles: null when empty.
+struct InternetHandleTraits {
+    using Type = HINTERNET;
+    static Type Empty() { return nullptr; }
+    static void Close(Type h) { ::InternetCloseHandle(h); }
+};
+
 template <typename T>
 struct GdiObjectTraits {
     using Type = T;
@@ -85,6 +93,7 @@ using Handle = UniqueHandle<KernelHandleTraits>;
 using FileHandle = UniqueHandle<FileHandleTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using RegKey = UniqueHandle<RegKeyTraits>;
+using InternetHandle = UniqueHandle<InternetHandleTraits>;
 using MemoryDC = UniqueHandle<MemoryDCTraits>;
 template <typename T>
 using GdiObject = UniqueHandle<GdiObjectTraits<T>>;
