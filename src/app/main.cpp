@@ -6,8 +6,8 @@
 // record lives until the static clean-up at exit; the report thread is not waited for.
 
 #include <windows.h>
-#include <objbase.h>
 #include <commctrl.h>
+#include <objbase.h>
 
 #include "app/MainDlg.h"
 #include "report/UsageReport.h"

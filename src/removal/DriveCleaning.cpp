@@ -11,8 +11,14 @@ namespace {
 
 // Root entries that Windows and other software keep hidden and system on purpose.
 constexpr const wchar_t* kExclusions[] = {
-    L"pagefile.sys", L"System Volume Information", L"MSOCache", L"Recycle",
-    L"Documents and Settings", L"ProgramData", L"Config.Msi", L"vod_cache_data",
+    L"pagefile.sys",
+    L"System Volume Information",
+    L"MSOCache",
+    L"Recycle",
+    L"Documents and Settings",
+    L"ProgramData",
+    L"Config.Msi",
+    L"vod_cache_data",
 };
 
 constexpr DWORD kHiddenSystemFolder =
@@ -113,7 +119,8 @@ bool CleanDriveRoot(const std::wstring& root) {
         if (IsExcluded(judgedName.c_str())) continue;
 
         const DWORD attrs = ::GetFileAttributesW(path.c_str());
-        if (attrs != INVALID_FILE_ATTRIBUTES && (attrs & kHiddenSystemFolder) == kHiddenSystemFolder) {
+        if (attrs != INVALID_FILE_ATTRIBUTES &&
+            (attrs & kHiddenSystemFolder) == kHiddenSystemFolder) {
             ::SetFileAttributesW(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             ++g_scanState.restoredCount;
         }

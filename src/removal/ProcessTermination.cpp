@@ -20,7 +20,8 @@ bool EnableDebugPrivilege() {
     if (!process) return false;
 
     HANDLE rawToken = nullptr;
-    if (!::OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken)) return false;
+    if (!::OpenProcessToken(process, TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY, &rawToken))
+        return false;
     win::Handle token(rawToken);
 
     TOKEN_PRIVILEGES privileges{};

@@ -8,7 +8,7 @@
 #include "win/Handle.h"
 
 class CRegistryKey {
-  public:
+public:
     CRegistryKey() = default;
     CRegistryKey(CRegistryKey&&) = default;
     CRegistryKey& operator=(CRegistryKey&&) = default;
@@ -35,6 +35,6 @@ class CRegistryKey {
     // all of it is gone; else the first failing status, with what was deleted before it gone.
     LONG DeleteSubtree(const wchar_t* name);
 
-  private:
+private:
     win::RegKey m_key;
 };

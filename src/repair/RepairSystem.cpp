@@ -1,8 +1,8 @@
 #include "repair/RepairSystem.h"
 
+#include <windows.h>
 #include <shlobj.h>
 #include <shlwapi.h>
-#include <windows.h>
 
 #include <cwchar>
 #include <span>

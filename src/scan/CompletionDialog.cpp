@@ -21,15 +21,17 @@ std::wstring BuildSummary(bool stopped, int32_t virusCount, int32_t restoredCoun
     return text;
 }
 
-std::wstring DownloadAddress() { return std::wstring(L"http://") + hosts::kDownload + L"/zozirezuv.exe"; }
+std::wstring DownloadAddress() {
+    return std::wstring(L"http://") + hosts::kDownload + L"/zozirezuv.exe";
+}
 
 COKDlg::COKDlg() : win::CDialog(IDD_DONE) {}
 
 win::Reply COKDlg::OnInitDialog(HWND) {
     CenterWindow();
     // The worker has ended: the counts are final.
-    const std::wstring summary = BuildSummary(g_scanState.stopRequested != 0, g_scanState.virusCount,
-                                              g_scanState.restoredCount);
+    const std::wstring summary = BuildSummary(g_scanState.stopRequested != 0,
+                                              g_scanState.virusCount, g_scanState.restoredCount);
     ::SetWindowTextW(GetItem(IDC_SUMMARY), summary.c_str());
     return win::Handled(TRUE);
 }
@@ -43,6 +45,7 @@ win::Reply COKDlg::OnCommand(WORD id, WORD, HWND) {
 void RunCompletionDialog() {
     COKDlg dlg;
     if (dlg.DoModal(::GetActiveWindow()) == IDOK) {
-        ::ShellExecuteW(nullptr, L"open", DownloadAddress().c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ::ShellExecuteW(nullptr, L"open", DownloadAddress().c_str(), nullptr, nullptr,
+                        SW_SHOWNORMAL);
     }
 }

@@ -118,7 +118,8 @@ private:
 // Selects a GDI object into a device context and puts the previous one back.
 class ScopedSelectObject {
 public:
-    ScopedSelectObject(HDC dc, HGDIOBJ obj) : m_dc(dc), m_prev(obj ? ::SelectObject(dc, obj) : nullptr) {}
+    ScopedSelectObject(HDC dc, HGDIOBJ obj)
+        : m_dc(dc), m_prev(obj ? ::SelectObject(dc, obj) : nullptr) {}
     ~ScopedSelectObject() {
         if (m_prev) ::SelectObject(m_dc, m_prev);
     }

@@ -25,8 +25,9 @@ std::wstring WindowText(HWND hwnd) {
         return {};
     std::vector<wchar_t> buffer(length + 1);
     DWORD_PTR copied = 0;
-    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data()),
-                               SMTO_ABORTIFHUNG, 5000, &copied))
+    if (!::SendMessageTimeoutW(hwnd, WM_GETTEXT, buffer.size(),
+                               reinterpret_cast<LPARAM>(buffer.data()), SMTO_ABORTIFHUNG, 5000,
+                               &copied))
         return {};
     return std::wstring(buffer.data(), copied);
 }
@@ -55,16 +56,8 @@ bool PressKey(HWND window, UINT vk) {
     return ::PostMessageW(target, WM_KEYDOWN, vk, down) && ::PostMessageW(target, WM_KEYUP, vk, up);
 }
 
-bool CloseWindow(HWND window) { return ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE; }
-
-std::string ToUtf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string out(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), out.data(), size,
-                          nullptr, nullptr);
-    return out;
+bool CloseWindow(HWND window) {
+    return ::PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
 }
 
 }  // namespace driver

@@ -34,6 +34,4 @@ bool CloseWindow(HWND window);
 // Writes the window, as the screen shows it, to a 24-bit .bmp file.
 bool SaveScreenshot(HWND window, const std::wstring& path);
 
-std::string ToUtf8(const std::wstring& text);
-
 }  // namespace driver

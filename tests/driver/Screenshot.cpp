@@ -46,7 +46,8 @@ bool SaveScreenshot(HWND window, const std::wstring& path) {
     DWORD written = 0;
     return ::WriteFile(out.Get(), &file, sizeof(file), &written, nullptr) &&
            ::WriteFile(out.Get(), &info, sizeof(info), &written, nullptr) &&
-           ::WriteFile(out.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+           ::WriteFile(out.Get(), pixels.data(), static_cast<DWORD>(pixels.size()), &written,
+                       nullptr);
 }
 
 }  // namespace driver

@@ -20,6 +20,7 @@
 #include <string>
 
 #include "driver/Driver.h"
+#include "support/Utf8.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void Print(const std::string& line) {
 }
 
 bool Fail(const wchar_t* step) {
-    Print("failed: " + driver::ToUtf8(step));
+    Print("failed: " + testing_support::Utf8(step));
     return false;
 }
 
@@ -47,13 +48,13 @@ bool RunStep(const std::wstring& step, HWND& main) {
     if (name == L"wait") {
         main = driver::WaitForMainWindow(number ? number : 15000);
         if (!main) return Fail(step.c_str());
-        Print("window: " + driver::ToUtf8(driver::WindowText(main)));
+        Print("window: " + testing_support::Utf8(driver::WindowText(main)));
         return true;
     }
     if (name == L"summary") {
         HWND done = driver::WaitForDoneDialog(number ? number : 15000);
         if (!done) return Fail(step.c_str());
-        Print("summary: " + driver::ToUtf8(driver::ControlText(done, 1019)));
+        Print("summary: " + testing_support::Utf8(driver::ControlText(done, 1019)));
         return true;
     }
     if (name == L"answer") {
@@ -64,7 +65,8 @@ bool RunStep(const std::wstring& step, HWND& main) {
     if (!main) return Fail(step.c_str());
 
     if (name == L"text") {
-        Print("text " + std::to_string(number) + ": " + driver::ToUtf8(driver::ControlText(main, number)));
+        Print("text " + std::to_string(number) + ": " +
+              testing_support::Utf8(driver::ControlText(main, number)));
         return true;
     }
     if (name == L"focus") {
@@ -79,7 +81,7 @@ bool RunStep(const std::wstring& step, HWND& main) {
     if (name == L"close") return driver::CloseWindow(main) || Fail(step.c_str());
     if (name == L"screenshot") {
         if (!driver::SaveScreenshot(main, value)) return Fail(step.c_str());
-        Print("screenshot: " + driver::ToUtf8(value));
+        Print("screenshot: " + testing_support::Utf8(value));
         return true;
     }
     return Fail(step.c_str());

@@ -6,6 +6,7 @@
 #include "driver/Driver.h"
 #include "support/HostPath.h"
 #include "support/Process.h"
+#include "support/Utf8.h"
 #include "support/Wait.h"
 
 namespace {
@@ -17,7 +18,7 @@ protected:
     // Starts the program and waits for its main window.
     void Launch(const std::wstring& arguments = L"") {
         ASSERT_TRUE(m_program.Start(testing_support::ProgramPath(), arguments))
-            << "cannot start " << driver::ToUtf8(testing_support::ProgramPath());
+            << "cannot start " << testing_support::Utf8(testing_support::ProgramPath());
         m_main = driver::WaitForMainWindow();
         ASSERT_NE(m_main, nullptr) << "the main window did not appear";
         DWORD pid = 0;
@@ -42,7 +43,8 @@ protected:
 TEST_F(MainWindow, ComesUpIdleWithTheFocusOnTheButtonAndEscapeEndsWithTwo) {
     Launch();
     ExpectIdleWindow();
-    EXPECT_TRUE(driver::SaveScreenshot(m_main, testing_support::ScreenshotDir() + L"main-window.bmp"));
+    EXPECT_TRUE(
+        driver::SaveScreenshot(m_main, testing_support::ScreenshotDir() + L"main-window.bmp"));
 
     ASSERT_TRUE(driver::PressKey(m_main, VK_ESCAPE));
     EXPECT_EQ(m_program.WaitForExit(), 2u);
@@ -76,7 +78,8 @@ TEST_F(MainWindow, CommandsEndTheDialogWithTheirResult) {
         Launch();
         ASSERT_TRUE(::PostMessageW(m_main, WM_COMMAND, c.wParam, 0));
         EXPECT_EQ(m_program.WaitForExit(), c.exitCode);
-        ASSERT_TRUE(testing_support::WaitUntil([] { return !::FindWindowW(L"#32770", driver::kMainTitle); }));
+        ASSERT_TRUE(testing_support::WaitUntil(
+            [] { return !::FindWindowW(L"#32770", driver::kMainTitle); }));
     }
 }
 

@@ -11,6 +11,7 @@
 #include "support/BrowserLog.h"
 #include "support/HostPath.h"
 #include "support/Process.h"
+#include "support/Utf8.h"
 #include "support/Wait.h"
 
 namespace {
@@ -20,8 +21,9 @@ protected:
     void SetUp() override {
         planter::RemoveDisk();
         std::wstring error;
-        ASSERT_TRUE(planter::PlantDisk(&error)) << driver::ToUtf8(error);
-        ASSERT_TRUE(m_processes.Start(testing_support::SleeperPath(), &error)) << driver::ToUtf8(error);
+        ASSERT_TRUE(planter::PlantDisk(&error)) << testing_support::Utf8(error);
+        ASSERT_TRUE(m_processes.Start(testing_support::SleeperPath(), &error))
+            << testing_support::Utf8(error);
         for (const auto& p : planter::DiskNotAsPlanted()) ADD_FAILURE() << p;
         for (const auto& p : planter::PlantRegistryDamage()) ADD_FAILURE() << p;
         for (const auto& p : planter::PlantRegistryBystanders()) ADD_FAILURE() << p;
@@ -52,20 +54,25 @@ TEST_F(PlantedSandbox, ScanRemovesEveryTraceAndLeavesEveryBystander) {
     HWND done = driver::WaitForDoneDialog(60000);
     ASSERT_NE(done, nullptr) << "no summary within a minute";
     // The damaged registry items count as restored; their bystanders do not.
-    const size_t restored = planter::ExpectedDiskRestoredCount() + planter::ItemsWithoutBystanders().size();
-    const std::wstring expected = L"扫描完成，查出" + std::to_wstring(planter::ExpectedDiskVirusCount()) +
+    const size_t restored =
+        planter::ExpectedDiskRestoredCount() + planter::ItemsWithoutBystanders().size();
+    const std::wstring expected = L"扫描完成，查出" +
+                                  std::to_wstring(planter::ExpectedDiskVirusCount()) +
                                   L"个病毒，恢复" + std::to_wstring(restored) + L"个项目";
     EXPECT_EQ(driver::ControlText(done, 1019), expected);
-    EXPECT_EQ(driver::ControlText(main, 1017), L"请点击“开始查杀”，立即检测并清除赤影(Tarlisk)病毒");
+    EXPECT_EQ(driver::ControlText(main, 1017),
+              L"请点击“开始查杀”，立即检测并清除赤影(Tarlisk)病毒");
     EXPECT_EQ(driver::ControlText(main, 1008), L"停止查杀");
     driver::SaveScreenshot(done, testing_support::ScreenshotDir() + L"summary.bmp");
 
     ASSERT_TRUE(driver::Click(done, IDCANCEL));
-    EXPECT_TRUE(testing_support::WaitUntil([&] { return driver::ControlText(main, 1008) == L"开始查杀"; }));
+    EXPECT_TRUE(
+        testing_support::WaitUntil([&] { return driver::ControlText(main, 1008) == L"开始查杀"; }));
 
     for (const auto& p : planter::DiskProblems()) ADD_FAILURE() << p;
     for (const auto& p : m_processes.Problems()) ADD_FAILURE() << p;
-    for (const auto& p : planter::CheckRegistryRepaired(planter::ItemsWithoutBystanders())) ADD_FAILURE() << p;
+    for (const auto& p : planter::CheckRegistryRepaired(planter::ItemsWithoutBystanders()))
+        ADD_FAILURE() << p;
     for (const auto& p : planter::CheckRegistryBystandersUnchanged()) ADD_FAILURE() << p;
 
     ASSERT_TRUE(driver::PressKey(main, VK_ESCAPE));

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "planter/RegistryTraces.h"
+#include "support/Utf8.h"
 #include "win/Handle.h"
 
 namespace planter {
@@ -14,13 +15,6 @@ constexpr DWORD S = FILE_ATTRIBUTE_SYSTEM;
 constexpr DWORD R = FILE_ATTRIBUTE_READONLY;
 constexpr DWORD A = FILE_ATTRIBUTE_ARCHIVE;
 constexpr DWORD N = 0;  // nothing set
-
-std::string Narrow(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
 
 bool IsStream(const DiskEntry& e) { return wcsstr(e.path, L".exe:.vbs") != nullptr; }
 
@@ -41,7 +35,8 @@ DWORD Reported(bool folder, DWORD attributes) {
 
 bool MakeEntry(const DiskEntry& e) {
     if (e.folder) {
-        if (!::CreateDirectoryW(e.path, nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) return false;
+        if (!::CreateDirectoryW(e.path, nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS)
+            return false;
     } else {
         win::FileHandle file(::CreateFileW(e.path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                            FILE_ATTRIBUTE_NORMAL, nullptr));
@@ -50,7 +45,8 @@ bool MakeEntry(const DiskEntry& e) {
         DWORD written = 0;
         ::WriteFile(file.Get(), text, sizeof(text) - 1, &written, nullptr);
     }
-    return ::SetFileAttributesW(e.path, e.attributes ? e.attributes : FILE_ATTRIBUTE_NORMAL) != FALSE;
+    return ::SetFileAttributesW(e.path, e.attributes ? e.attributes : FILE_ATTRIBUTE_NORMAL) !=
+           FALSE;
 }
 
 }  // namespace
@@ -143,18 +139,20 @@ std::vector<std::string> DiskProblems() {
     std::vector<std::string> problems;
     for (const DiskEntry& e : DiskEntries()) {
         const DWORD attrs = ::GetFileAttributesW(e.path);
-        const std::string path = Narrow(e.path);
+        const std::string path = testing_support::Utf8(e.path);
         switch (e.fate) {
             case Fate::Deleted:
                 if (attrs != INVALID_FILE_ATTRIBUTES) problems.push_back(path + ": still there");
                 break;
             case Fate::Restored:
                 if (attrs != FILE_ATTRIBUTE_DIRECTORY)
-                    problems.push_back(path + ": not restored (attributes " + std::to_string(attrs) + ")");
+                    problems.push_back(path + ": not restored (attributes " +
+                                       std::to_string(attrs) + ")");
                 break;
             case Fate::Kept:
                 if (attrs != Reported(e.folder, e.attributes))
-                    problems.push_back(path + ": changed (attributes " + std::to_string(attrs) + ")");
+                    problems.push_back(path + ": changed (attributes " + std::to_string(attrs) +
+                                       ")");
                 break;
         }
     }
@@ -165,7 +163,7 @@ std::vector<std::string> DiskNotAsPlanted() {
     std::vector<std::string> problems;
     for (const DiskEntry& e : DiskEntries()) {
         if (::GetFileAttributesW(e.path) != Reported(e.folder, e.attributes))
-            problems.push_back(Narrow(e.path) + ": not as planted (attributes " +
+            problems.push_back(testing_support::Utf8(e.path) + ": not as planted (attributes " +
                                std::to_string(::GetFileAttributesW(e.path)) + ")");
     }
     return problems;

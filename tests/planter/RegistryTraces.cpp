@@ -1,4 +1,5 @@
 #include "planter/RegistryTraces.h"
+#include "support/Utf8.h"
 
 #include <shlobj.h>
 
@@ -6,6 +7,8 @@
 #include <optional>
 
 namespace planter {
+
+using testing_support::Utf8;
 
 namespace {
 
@@ -30,16 +33,6 @@ const wchar_t* const kOpenCommandKeys[] = {
     L"SOFTWARE\\Classes\\cmdfile\\shell\\open\\command",
     L"SOFTWARE\\Classes\\regfile\\shell\\open\\command",
 };
-
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()),
-                                           nullptr, 0, nullptr, nullptr);
-    std::string result(size, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), result.data(),
-                          size, nullptr, nullptr);
-    return result;
-}
 
 std::wstring RootName(HKEY root) {
     return root == HKEY_LOCAL_MACHINE ? L"HKLM\\" : root == HKEY_CURRENT_USER ? L"HKCU\\" : L"?\\";

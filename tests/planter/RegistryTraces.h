@@ -72,11 +72,11 @@ std::vector<RegistryTree> ReadRegistryItems();
 // Records the keys of all seventeen items; Restore puts them back as they were, and deletes
 // any of them (or of the keys above them) that did not exist when recorded.
 class RegistryBackup {
-  public:
+public:
     RegistryBackup();
     Problems Restore() const;
 
-  private:
+private:
     struct Entry {
         HKEY root;
         std::wstring path;  // the item's key, or its topmost ancestor that was missing

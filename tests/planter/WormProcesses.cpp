@@ -4,27 +4,25 @@
 #include <tlhelp32.h>
 
 #include "planter/RegistryTraces.h"
+#include "support/Utf8.h"
 
 namespace planter {
 
 namespace {
 
-std::string Narrow(const std::wstring& text) {
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    std::string out(size > 0 ? size - 1 : 0, '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, out.data(), size, nullptr, nullptr);
-    return out;
-}
-
 // Makes every folder on the way to `path`'s folder.
 void MakeParents(const std::wstring& path) {
-    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos; slash = path.find(L'\\', slash + 1))
+    for (size_t slash = path.find(L'\\', 3); slash != std::wstring::npos;
+         slash = path.find(L'\\', slash + 1))
         ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
 }
 
 // Folders that the planter makes for the copies, deepest first.
 const wchar_t* const kFolders[] = {
-    L"C:\\tools\\wscript.exe.bak", L"C:\\tools", L"D:\\X\\SYSTEM", L"D:\\X",
+    L"C:\\tools\\wscript.exe.bak",
+    L"C:\\tools",
+    L"D:\\X\\SYSTEM",
+    L"D:\\X",
 };
 
 }  // namespace
@@ -64,8 +62,8 @@ bool WormProcesses::Start(const std::wstring& sleeperPath, std::wstring* error) 
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION info{};
         std::wstring line = L"\"" + path + L"\"";
-        if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, L"C:\\",
-                              &startup, &info)) {
+        if (!::CreateProcessW(path.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                              L"C:\\", &startup, &info)) {
             if (error) *error = L"cannot start " + path;
             return false;
         }
@@ -90,13 +88,16 @@ std::vector<std::string> WormProcesses::Problems(unsigned timeoutMs) const {
             DWORD code = STILL_ACTIVE;
             if (::WaitForSingleObject(p.process.Get(), timeoutMs) == WAIT_OBJECT_0)
                 ::GetExitCodeProcess(p.process.Get(), &code);
-            if (code != 0) problems.push_back(Narrow(p.path) + ": not ended with exit code 0 (" + std::to_string(code) + ")");
+            if (code != 0)
+                problems.push_back(testing_support::Utf8(p.path) +
+                                   ": not ended with exit code 0 (" + std::to_string(code) + ")");
         } else if (::WaitForSingleObject(p.process.Get(), 0) != WAIT_TIMEOUT) {
-            problems.push_back(Narrow(p.path) + ": a bystander was ended");
+            problems.push_back(testing_support::Utf8(p.path) + ": a bystander was ended");
         }
     }
     if (!IsRunning(L"C:\\windows\\system32\\svchost.exe"))
-        problems.push_back("C:\\windows\\system32\\svchost.exe: Wine's service host is not running");
+        problems.push_back(
+            "C:\\windows\\system32\\svchost.exe: Wine's service host is not running");
     return problems;
 }
 
@@ -115,11 +116,13 @@ void WormProcesses::Remove() {
 std::vector<std::string> ProcessProblemsByPath() {
     std::vector<std::string> problems;
     for (const auto& path : WormProcesses::WormPaths())
-        if (IsRunning(path)) problems.push_back(Narrow(path) + ": still running");
+        if (IsRunning(path)) problems.push_back(testing_support::Utf8(path) + ": still running");
     for (const auto& path : WormProcesses::BystanderPaths())
-        if (!IsRunning(path)) problems.push_back(Narrow(path) + ": a bystander is not running");
+        if (!IsRunning(path))
+            problems.push_back(testing_support::Utf8(path) + ": a bystander is not running");
     if (!IsRunning(L"C:\\windows\\system32\\svchost.exe"))
-        problems.push_back("C:\\windows\\system32\\svchost.exe: Wine's service host is not running");
+        problems.push_back(
+            "C:\\windows\\system32\\svchost.exe: Wine's service host is not running");
     return problems;
 }
 
@@ -152,7 +155,8 @@ bool IsRunning(const std::wstring& path) {
     entry.dwSize = sizeof(entry);
     for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
          more = ::Process32NextW(snapshot.Get(), &entry)) {
-        win::Handle process(::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
+        win::Handle process(
+            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
         if (!process) continue;
         wchar_t image[MAX_PATH] = {};
         if (::GetModuleFileNameExW(process.Get(), nullptr, image, MAX_PATH) &&

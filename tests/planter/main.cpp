@@ -53,17 +53,20 @@ int wmain(int argc, wchar_t** argv) {
         if (!problems.empty()) return 1;
         Print("planted; a scan should count " + std::to_string(planter::ExpectedDiskVirusCount()) +
               " worm items and restore " +
-              std::to_string(planter::ExpectedDiskRestoredCount() + planter::ItemsWithoutBystanders().size()) +
+              std::to_string(planter::ExpectedDiskRestoredCount() +
+                             planter::ItemsWithoutBystanders().size()) +
               " items");
         return 0;
     }
     if (command == L"check") {
         std::vector<std::string> problems = planter::DiskProblems();
         for (const auto& p : planter::ProcessProblemsByPath()) problems.push_back(p);
-        for (const auto& p : planter::CheckRegistryRepaired(planter::ItemsWithoutBystanders())) problems.push_back(p);
+        for (const auto& p : planter::CheckRegistryRepaired(planter::ItemsWithoutBystanders()))
+            problems.push_back(p);
         for (const auto& p : planter::CheckRegistryBystandersUnchanged()) problems.push_back(p);
         for (const auto& p : problems) Print(p);
-        Print(problems.empty() ? "all as a scan should leave it" : "problems: " + std::to_string(problems.size()));
+        Print(problems.empty() ? "all as a scan should leave it"
+                               : "problems: " + std::to_string(problems.size()));
         return problems.empty() ? 0 : 1;
     }
     if (command == L"remove") {

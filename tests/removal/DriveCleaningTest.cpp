@@ -26,12 +26,15 @@ struct Item {
 
 void Make(const std::wstring& path, bool folder, DWORD attributes) {
     if (folder) {
-        ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr) || ::GetLastError() == ERROR_ALREADY_EXISTS);
+        ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr) ||
+                    ::GetLastError() == ERROR_ALREADY_EXISTS);
     } else {
-        win::FileHandle f(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        win::FileHandle f(
+            ::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
         ASSERT_TRUE(f.IsValid());
     }
-    ASSERT_TRUE(::SetFileAttributesW(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+    ASSERT_TRUE(
+        ::SetFileAttributesW(path.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
 }
 
 // Deletes a folder tree whatever the attributes inside it.
@@ -109,30 +112,35 @@ TEST_F(CleanDriveRootTest, CasesOfOneRoot) {
           {L"photos.lnk", false, 0, kGone},
           {L"Autorun.inf", false, H | S, kGone},
           {L".vbs", false, H, kGone}},
-         3, 1},
+         3,
+         1},
         {"decoy without the autorun pair still counts it",
          {{L"photos", true, H | S, kNormalFolder}, {L"photos.lnk", false, 0, kGone}},
-         3, 1},
+         3,
+         1},
         {"two decoys: the autorun clean-up once",
          {{L"a", true, H | S, kNormalFolder},
           {L"a.lnk", false, 0, kGone},
           {L"b", true, H | S, kNormalFolder},
           {L"b.lnk", false, 0, kGone},
           {L"Autorun.inf", false, 0, kGone}},
-         4, 2},
+         4,
+         2},
         {"shortcut without a folder, or beside a file: no decoy, no autorun clean-up",
          {{L"photos.lnk", false, 0, 0},
           {L"readme", false, 0, 0},
           {L"readme.lnk", false, 0, 0},
           {L"Autorun.inf", false, 0, 0},
           {L".vbs", false, 0, 0}},
-         0, 0},
+         0,
+         0},
         {"letter case and position of .lnk do not matter",
          {{L"Report", true, 0, 0},
           {L"Report.LNK", false, 0, kGone},
           {L"a.lnk", true, 0, 0},
           {L"a.lnk.txt", false, 0, kGone}},
-         4, 0},
+         4,
+         0},
         {"Windows' own hidden system folders stay hidden",
          {{L"RECYCLER", true, H | S, 0},
           {L"$Recycle.Bin", true, H | S, 0},
@@ -141,31 +149,39 @@ TEST_F(CleanDriveRootTest, CasesOfOneRoot) {
           {L"Recycled photos", true, H | S, 0},
           {L"MSOCache", true, H | S, 0},
           {L"ProgramData", true, H | S, 0}},
-         0, 0},
+         0,
+         0},
         {"a decoy named after an excluded folder is deleted, the folder stays",
          {{L"Config.Msi", true, H | S, 0}, {L"Config.Msi.lnk", false, 0, kGone}},
-         3, 0},
+         3,
+         0},
         {"hidden folder without system, hidden system file: left alone",
          {{L"hidden", true, H, 0}, {L"secret.dat", false, H | S, 0}},
-         0, 0},
+         0,
+         0},
         {"every attribute of a restored folder is cleared",
          {{L"music", true, H | S | R | A, kNormalFolder}},
-         0, 1},
+         0,
+         1},
         {"a read-only decoy that cannot be deleted is counted all the same",
          {{L"photos", true, H | S, kNormalFolder}, {L"photos.lnk", false, R, 0}},
-         3, 1},
+         3,
+         1},
         {"nothing below the root is looked at",
          {{L"sub", true, 0, 0},
           {L"sub\\deep", true, H | S, 0},
           {L"sub\\deep.lnk", false, 0, 0},
           {L"sub\\Autorun.inf", false, 0, 0}},
-         0, 0},
+         0,
+         0},
         {"a folder named like a shortcut is not a decoy",
          {{L"photos", true, H | S, kNormalFolder}, {L"photos.lnk", true, 0, 0}},
-         0, 1},
+         0,
+         1},
         {"a file named only .lnk is not a decoy of the root itself",
          {{L".lnk", false, 0, 0}, {L"Autorun.inf", false, 0, 0}},
-         0, 0},
+         0,
+         0},
     };
     for (const RootCase& c : cases) Run(c);
 }
@@ -209,7 +225,8 @@ protected:
         Make(L"C:\\windows\\system32\\smss.exe:.vbs", false, H);
     }
     static void RemoveStreams() {
-        for (const wchar_t* p : {L"C:\\windows\\explorer.exe:.vbs", L"C:\\windows\\system32\\smss.exe:.vbs"}) {
+        for (const wchar_t* p :
+             {L"C:\\windows\\explorer.exe:.vbs", L"C:\\windows\\system32\\smss.exe:.vbs"}) {
             ::SetFileAttributesW(p, FILE_ATTRIBUTE_NORMAL);
             ::DeleteFileW(p);
         }

@@ -34,7 +34,8 @@ TEST(TerminateProcessesByPath, EachTextEndsOnlyItsOwnMatches) {
     };
     const Case cases[] = {
         {L"wscript.exe", {L"C:\\tools\\wscript.exe", L"C:\\tools\\wscript.exe.bak\\run.exe"}},
-        {L"system\\svchost.exe", {L"C:\\windows\\system\\svchost.exe", L"D:\\X\\SYSTEM\\SVCHOST.EXE"}},
+        {L"system\\svchost.exe",
+         {L"C:\\windows\\system\\svchost.exe", L"D:\\X\\SYSTEM\\SVCHOST.EXE"}},
         {L"no such text in any path", {}},
     };
     for (const Case& c : cases) {
@@ -48,7 +49,8 @@ TEST(TerminateProcessesByPath, EachTextEndsOnlyItsOwnMatches) {
             // Termination does not wait for the end: give it a moment.
             bool ended = false;
             for (int i = 0; i < 100 && !(ended = Ended(path)) && shouldEnd; ++i) ::Sleep(50);
-            EXPECT_EQ(ended, shouldEnd) << "text #" << (&c - cases) << ", path #" << (&path - all.data());
+            EXPECT_EQ(ended, shouldEnd)
+                << "text #" << (&c - cases) << ", path #" << (&path - all.data());
         }
         EXPECT_TRUE(planter::IsRunning(L"C:\\windows\\system32\\svchost.exe"));
     }

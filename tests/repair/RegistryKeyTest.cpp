@@ -1,6 +1,6 @@
 // CRegistryKey on the sandbox's real registry, in a scratch key that each test removes.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <string>
 #include <type_traits>
@@ -29,7 +29,7 @@ std::vector<BYTE> Sz(const std::wstring& text) {
 }
 
 class RegistryKeyTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ::RegDeleteTreeW(HKEY_CURRENT_USER, kScratchParent);
         HKEY key = nullptr;

@@ -1,7 +1,7 @@
 // RepairSystem on the sandbox's real registry. Every test puts the keys of all seventeen items
 // back as it found them.
-#include <gtest/gtest.h>
 #include <windows.h>
+#include <gtest/gtest.h>
 
 #include <optional>
 #include <string>
@@ -51,7 +51,7 @@ void PutOnly(int item, const std::optional<RegistryValue>& value) {
 }
 
 class RepairSystemTest : public testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_EQ(Join(planter::CheckSandbox()), "");
         g_scanState.stopRequested = 0;

@@ -93,12 +93,14 @@ TEST_F(ProgramResources, MainDialogTemplate129) {
     EXPECT_EQ(t.cy, 186);
     ExpectDialogFont(t);
     ExpectControls(t, {
-        {1008, L"Button", L"开始查杀", 0x50010001, 123, 72, 82, 46},
-        {1009, L"Static", L"访问赤影(Tarlisk)U盘病毒专题，了解更多详情。", 0x50020000, 7, 141, 266, 11},
-        {1011, L"Static", L"诺瓦安全网", 0x50020000, 13, 167, 41, 11},
-        {1012, L"Static", L"安全社区交流", 0x50020000, 71, 167, 49, 11},
-        {1017, L"Static", L"请点击“开始查杀”，立即检测并清除赤影(Tarlisk)病毒", 0x50028000, 7, 44, 321, 14},
-    });
+                          {1008, L"Button", L"开始查杀", 0x50010001, 123, 72, 82, 46},
+                          {1009, L"Static", L"访问赤影(Tarlisk)U盘病毒专题，了解更多详情。",
+                           0x50020000, 7, 141, 266, 11},
+                          {1011, L"Static", L"诺瓦安全网", 0x50020000, 13, 167, 41, 11},
+                          {1012, L"Static", L"安全社区交流", 0x50020000, 71, 167, 49, 11},
+                          {1017, L"Static", L"请点击“开始查杀”，立即检测并清除赤影(Tarlisk)病毒",
+                           0x50028000, 7, 44, 321, 14},
+                      });
 }
 
 TEST_F(ProgramResources, CompletionDialogTemplate202) {
@@ -115,13 +117,14 @@ TEST_F(ProgramResources, CompletionDialogTemplate202) {
     ExpectDialogFont(t);
     constexpr DWORD kNoId = 0xFFFFFFFF;
     ExpectControls(t, {
-        {IDOK, L"Button", L"立即下载", 0x50010001, 91, 77, 54, 16},
-        {IDCANCEL, L"Button", L"取消", 0x50010000, 155, 77, 50, 16},
-        {1019, L"Static", L"扫描完成。", 0x50020000, 33, 15, 148, 21},
-        {kNoId, L"Static", L"", 0x50000010, 7, 68, 198, 9},
-        {kNoId, L"Static", L"#32516", 0x50000003, 7, 6, 21, 21},
-        {kNoId, L"Static", L"是否下载《诺瓦木马专杀》，快速判定系统是否中招？", 0x50020000, 7, 41, 193, 8},
-    });
+                          {IDOK, L"Button", L"立即下载", 0x50010001, 91, 77, 54, 16},
+                          {IDCANCEL, L"Button", L"取消", 0x50010000, 155, 77, 50, 16},
+                          {1019, L"Static", L"扫描完成。", 0x50020000, 33, 15, 148, 21},
+                          {kNoId, L"Static", L"", 0x50000010, 7, 68, 198, 9},
+                          {kNoId, L"Static", L"#32516", 0x50000003, 7, 6, 21, 21},
+                          {kNoId, L"Static", L"是否下载《诺瓦木马专杀》，快速判定系统是否中招？",
+                           0x50020000, 7, 41, 193, 8},
+                      });
 }
 
 TEST_F(ProgramResources, IconGroup128Has48And32And16PixelsAt32Bits) {
@@ -141,7 +144,8 @@ TEST_F(ProgramResources, IconGroup128Has48And32And16PixelsAt32Bits) {
     ASSERT_EQ(bytes.size(), 6u + count * sizeof(GroupEntry));
     std::vector<int> sizes;
     for (WORD i = 0; i < count; ++i) {
-        const auto* e = reinterpret_cast<const GroupEntry*>(bytes.data() + 6 + i * sizeof(GroupEntry));
+        const auto* e =
+            reinterpret_cast<const GroupEntry*>(bytes.data() + 6 + i * sizeof(GroupEntry));
         EXPECT_EQ(e->width, e->height);
         EXPECT_EQ(e->bitCount, 32);
         sizes.push_back(e->width);
@@ -213,7 +217,8 @@ TEST_F(ProgramResources, VersionRecordDescribesTheProgramInUnicode) {
     swprintf(query, 64, L"\\StringFileInfo\\%04x%04x\\FileDescription", translation->language,
              translation->codePage);
     wchar_t* description = nullptr;
-    ASSERT_TRUE(::VerQueryValueW(info.data(), query, reinterpret_cast<void**>(&description), &length));
+    ASSERT_TRUE(
+        ::VerQueryValueW(info.data(), query, reinterpret_cast<void**>(&description), &length));
     EXPECT_STREQ(description, L"赤影(Tarlisk)U盘病毒专杀工具");
 }
 

@@ -15,7 +15,8 @@ std::vector<std::wstring> DriveRoots() {
     std::vector<std::wstring> roots;
     wchar_t buffer[512] = {};
     DWORD length = ::GetLogicalDriveStringsW(511, buffer);
-    for (const wchar_t* p = buffer; p < buffer + length && *p; p += wcslen(p) + 1) roots.emplace_back(p);
+    for (const wchar_t* p = buffer; p < buffer + length && *p; p += wcslen(p) + 1)
+        roots.emplace_back(p);
     return roots;
 }
 
@@ -36,7 +37,8 @@ TEST(Sandbox, KeepsHiddenAndSystemAttributesOfFolders) {
     ASSERT_TRUE(::SetFileAttributesW(dir, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
     const DWORD attrs = ::GetFileAttributesW(dir);
     EXPECT_EQ(attrs & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
+              static_cast<DWORD>(FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
+                                 FILE_ATTRIBUTE_SYSTEM));
     ::SetFileAttributesW(dir, FILE_ATTRIBUTE_NORMAL);
     EXPECT_TRUE(::RemoveDirectoryW(dir));
 }
@@ -54,8 +56,9 @@ TEST(Sandbox, MapsTheChineseDialogFontToAnInstalledCjkFont) {
 
 TEST(Sandbox, RecordsTheAddressesThatTheBrowserIsAskedToOpen) {
     testing_support::ClearBrowserLog();
-    const auto result = reinterpret_cast<INT_PTR>(::ShellExecuteW(
-        nullptr, L"open", L"http://recorder-check.example/page?a=1", nullptr, nullptr, SW_SHOWNORMAL));
+    const auto result = reinterpret_cast<INT_PTR>(
+        ::ShellExecuteW(nullptr, L"open", L"http://recorder-check.example/page?a=1", nullptr,
+                        nullptr, SW_SHOWNORMAL));
     EXPECT_GT(result, 32);
     const auto log = testing_support::WaitForBrowserLog(1);
     ASSERT_EQ(log.size(), 1u);

@@ -9,6 +9,7 @@
 #include "scan/CompletionDialog.h"
 #include "scan/ScanState.h"
 #include "support/BrowserLog.h"
+#include "support/Utf8.h"
 #include "support/Wait.h"
 
 namespace {
@@ -61,7 +62,8 @@ Seen ShowCompletionDialog(int32_t stopped, int32_t virus, int32_t restored,
         if (!dialog) return;
         seen.found = true;
         seen.summary = driver::ControlText(dialog, 1019);
-        testing_support::WaitUntil([&] { return driver::FocusedWindow(dialog) == ::GetDlgItem(dialog, IDOK); }, 3000);
+        testing_support::WaitUntil(
+            [&] { return driver::FocusedWindow(dialog) == ::GetDlgItem(dialog, IDOK); }, 3000);
         seen.focusOnDownload = driver::FocusedWindow(dialog) == ::GetDlgItem(dialog, IDOK);
         close(dialog);
     });
@@ -91,7 +93,7 @@ TEST(CompletionDialog, OnlyAcceptingOpensTheDownloadAddressOnce) {
         {"取消", [](HWND d) { driver::Click(d, IDCANCEL); }, 0},
         {"close box", [](HWND d) { driver::CloseWindow(d); }, 0},
     };
-    const std::string address = driver::ToUtf8(DownloadAddress());
+    const std::string address = testing_support::Utf8(DownloadAddress());
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         testing_support::ClearBrowserLog();

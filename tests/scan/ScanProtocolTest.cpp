@@ -135,7 +135,8 @@ protected:
         s.statusWhileOpen = driver::ControlText(main, IDC_STATUS);
         s.captionWhileOpen = driver::ControlText(main, IDC_START_STOP);
         driver::Click(done, IDCANCEL);
-        testing_support::WaitUntil([&] { return driver::ControlText(main, IDC_START_STOP) == kStartCaption; });
+        testing_support::WaitUntil(
+            [&] { return driver::ControlText(main, IDC_START_STOP) == kStartCaption; });
         s.statusAfter = driver::ControlText(main, IDC_STATUS);
         s.captionAfter = driver::ControlText(main, IDC_START_STOP);
         return s;
@@ -162,7 +163,8 @@ TEST_F(ScanProtocol, FinishedRunShowsEachStageTextThenTheSummary) {
     });
     EXPECT_EQ(m_stages.ran, (std::vector<int>{0, 1, 2, 3}));
     EXPECT_EQ(m_stages.statusSeen,
-              (std::vector<std::wstring>{kStatusProcesses, kStatusFixedDrives, kStatusRemovableDrives, kStatusRepair}));
+              (std::vector<std::wstring>{kStatusProcesses, kStatusFixedDrives,
+                                         kStatusRemovableDrives, kStatusRepair}));
     EXPECT_EQ(captionDuringRun, kStopCaption);
     EXPECT_EQ(summary.text, L"扫描完成，查出3个病毒，恢复4个项目");
     EXPECT_EQ(summary.captionWhileOpen, kStopCaption);
@@ -255,7 +257,8 @@ TEST_F(ScanProtocol, StopAfterTheRunFinishedButBeforeTheTickShowsOneSummary) {
         m_dialog.ticks = false;
         m_stages.NewRun();
         Press(main);
-        testing_support::WaitUntil([] { return g_scanState.scanFinished == 1 && g_scanState.workerBusy == 0; });
+        testing_support::WaitUntil(
+            [] { return g_scanState.scanFinished == 1 && g_scanState.workerBusy == 0; });
         Press(main);
         summary = TakeSummary(main);
         m_dialog.ticks = true;

@@ -8,7 +8,8 @@ namespace testing_support {
 
 std::wstring HostPath(const std::string& unixPath) {
     std::wstring path = L"\\\\?\\unix";
-    for (char c : unixPath) path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
+    for (char c : unixPath)
+        path += c == '/' ? L'\\' : static_cast<wchar_t>(static_cast<unsigned char>(c));
     return path;
 }
 

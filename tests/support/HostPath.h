@@ -13,9 +13,9 @@ std::wstring HostPath(const std::string& unixPath);
 std::wstring BuildDir();
 
 // Files of the build tree.
-std::wstring ProgramPath();   // TarliskCleaner.exe
-std::wstring DriverPath();    // tarlisk_driver.exe
-std::wstring SleeperPath();   // tarlisk_sleeper.exe
-std::wstring ScreenshotDir(); // screenshots\, made when missing
+std::wstring ProgramPath();    // TarliskCleaner.exe
+std::wstring DriverPath();     // tarlisk_driver.exe
+std::wstring SleeperPath();    // tarlisk_sleeper.exe
+std::wstring ScreenshotDir();  // screenshots\, made when missing
 
 }  // namespace testing_support
