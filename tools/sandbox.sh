@@ -14,6 +14,7 @@
 #   display, xvfb.pid  the Xvfb of this sandbox
 #
 # With SANDBOX_DISPLAY set (such as :0), programs show on that display instead of an Xvfb.
+# SANDBOX_EXTRA_DRIVES (letters such as "f g h") adds fixed drives when the sandbox is made.
 #
 # No drive of the sandbox maps the host's file system: Wine's default Z: (the host's root) is
 # removed, and a prefix in which any drive points outside DIR is refused, not repaired.
@@ -96,6 +97,16 @@ create() {
     ln -sfn ../../drives/d "$prefix/dosdevices/d:"
     ln -sfn ../../drives/e "$prefix/dosdevices/e:"
     ln -sfn ../../drives/a "$prefix/dosdevices/a:"
+    local letter
+    for letter in ${SANDBOX_EXTRA_DRIVES:-}; do
+        case "$letter" in
+            [b-z]) ;;
+            *) die "SANDBOX_EXTRA_DRIVES takes drive letters b to z, not '$letter'" ;;
+        esac
+        [ -e "$prefix/dosdevices/$letter:" ] && continue
+        mkdir -p "$dir/drives/$letter"
+        ln -sfn "../../drives/$letter" "$prefix/dosdevices/$letter:"
+    done
     check_drives
 
     # The web browser: a recorder that appends each address it is given to a log.
