@@ -7,10 +7,9 @@ packages=(
   cmake ninja-build
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64
   wine wine64 libwine
-  xvfb xauth x11-utils imagemagick
+  xvfb x11-utils imagemagick
   fonts-wqy-zenhei
   googletest
-  python3 python3-pil
 )
 
 missing=()
