@@ -6,6 +6,7 @@
 
 #include "scan/ScanState.h"
 #include "win/Handle.h"
+#include "win/Path.h"
 
 namespace {
 
@@ -46,7 +47,7 @@ std::wstring SystemFolder(GetFolder get) {
     std::vector<wchar_t> buffer(length);
     const UINT written = get(buffer.data(), length);
     if (written == 0 || written >= length) return {};
-    return WithTrailingBackslash(std::wstring(buffer.data(), written));
+    return win::WithFinalBackslash(std::wstring(buffer.data(), written));
 }
 
 // Deletes a script stream; counts it only when it was there to delete.
@@ -86,11 +87,6 @@ void CleanDrivesOfType(UINT driveType) {
 }
 
 }  // namespace
-
-std::wstring WithTrailingBackslash(std::wstring path) {
-    if (path.empty() || path.back() != L'\\') path += L'\\';
-    return path;
-}
 
 bool CleanDriveRoot(const std::wstring& root) {
     WIN32_FIND_DATAW entry;

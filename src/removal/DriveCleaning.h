@@ -15,6 +15,3 @@ void CleanRemovableDrives();
 // was found, and makes hidden system folders visible again. Raises the scan's counters.
 // False when the folder cannot be listed.
 bool CleanDriveRoot(const std::wstring& root);
-
-// `path` with exactly one backslash at its end.
-std::wstring WithTrailingBackslash(std::wstring path);

@@ -9,6 +9,7 @@
 
 #include "repair/RegistryKey.h"
 #include "scan/ScanState.h"
+#include "win/Path.h"
 
 namespace {
 
@@ -64,11 +65,6 @@ namespace repair {
 bool TextContains(const wchar_t* buffer, size_t capacity, const wchar_t* word) {
     const std::wstring text(buffer, ::wcsnlen(buffer, capacity));
     return ::StrStrIW(text.c_str(), word) != nullptr;
-}
-
-std::wstring WithFinalBackslash(const std::wstring& folder) {
-    if (folder.empty() || folder.back() == L'\\') return folder;
-    return folder + L'\\';
 }
 
 std::wstring ExpectedCommandLine(int item, const std::wstring& programFiles,
@@ -193,14 +189,14 @@ std::wstring ProgramFilesFolder() {
     if (FAILED(
             ::SHGetFolderPathW(nullptr, CSIDL_PROGRAM_FILES, nullptr, SHGFP_TYPE_CURRENT, folder)))
         return {};
-    return repair::WithFinalBackslash(folder);
+    return win::WithFinalBackslash(folder);
 }
 
 std::wstring WindowsFolder() {
     wchar_t folder[512] = {};
     const UINT length = ::GetWindowsDirectoryW(folder, 512);
     if (length == 0 || length >= 512) return {};
-    return repair::WithFinalBackslash(folder);
+    return win::WithFinalBackslash(folder);
 }
 
 }  // namespace

@@ -16,9 +16,6 @@ inline constexpr size_t kTextCapacity = 512;
 // but never goes beyond `capacity` characters: a value that fills the buffer has no null.
 bool TextContains(const wchar_t* buffer, size_t capacity, const wchar_t* word);
 
-// `folder` made to end in one backslash; empty stays empty.
-std::wstring WithFinalBackslash(const std::wstring& folder);
-
 // The open command that item `item` (8 to 17) puts in place of the worm's, given the Program
 // Files folder and the Windows directory, each with its final backslash. Empty when the item
 // needs a folder that is empty (not known), and for any other item number.

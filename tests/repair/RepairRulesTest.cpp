@@ -5,13 +5,14 @@
 #include <vector>
 
 #include "repair/RepairSystem.h"
+#include "win/Path.h"
 
 namespace {
 
 using repair::ExpectedCommandLine;
 using repair::kTextCapacity;
 using repair::TextContains;
-using repair::WithFinalBackslash;
+using win::WithFinalBackslash;
 
 TEST(TextContains, IgnoresLetterCaseAndStopsAtTheFirstNull) {
     const std::wstring text = std::wstring(L"C:\\WINDOWS\\explorer.exe:.VBS") + L'\0' + L"none";
