@@ -74,6 +74,9 @@ write_reg() {
         printf '"宋体"="WenQuanYi Zen Hei"\r\n"SimSun"="WenQuanYi Zen Hei"\r\n"NSimSun"="WenQuanYi Zen Hei"\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineBrowser]\r\n'
         printf '"Browsers"="%s"\r\n\r\n' "$dir/browser-recorder"
+        # Wine draws the window frames itself: there is no window manager on the Xvfb.
+        printf '[HKEY_CURRENT_USER\\Software\\Wine\\X11 Driver]\r\n'
+        printf '"Managed"="N"\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
         printf '"ShowCrashDialog"=dword:00000000\r\n\r\n'
         # Without a debugger a crashing program simply ends with its exception code.
