@@ -79,9 +79,10 @@ write_reg() {
         printf '"Managed"="N"\r\n\r\n'
         printf '[HKEY_CURRENT_USER\\Software\\Wine\\WineDbg]\r\n'
         printf '"ShowCrashDialog"=dword:00000000\r\n\r\n'
-        # Without a debugger a crashing program simply ends with its exception code.
+        # A debugger that does not exist: a crashing program then ends at once with its exception
+        # code. (Without a Debugger value Wine starts winedbg, which may end it with 0.)
         printf '[HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows NT\\CurrentVersion\\AeDebug]\r\n'
-        printf '"Debugger"=-\r\n"Auto"="0"\r\n\r\n'
+        printf '"Debugger"="C:\\\\windows\\\\system32\\\\no-debugger.exe %%ld %%ld"\r\n"Auto"="1"\r\n\r\n'
     } | iconv -f UTF-8 -t UTF-16 >"$file"
     wine regedit /S 'C:\sandbox\sandbox.reg' >/dev/null 2>&1
 }
