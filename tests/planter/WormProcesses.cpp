@@ -54,7 +54,12 @@ bool WormProcesses::Start(const std::wstring& sleeperPath, std::wstring* error) 
 
     for (const auto& [path, worm] : plan) {
         MakeParents(path);
-        if (!::CopyFileW(sleeperPath.c_str(), path.c_str(), FALSE)) {
+        // A sleeper of an earlier test may still hold its image there for a moment after its end.
+        bool copied = false;
+        for (int i = 0;
+             i < 100 && !(copied = ::CopyFileW(sleeperPath.c_str(), path.c_str(), FALSE)); ++i)
+            ::Sleep(50);
+        if (!copied) {
             if (error) *error = L"cannot copy the sleeper to " + path;
             return false;
         }
