@@ -4,19 +4,36 @@
 
 namespace driver {
 
-HWND WaitForDialog(const wchar_t* title, unsigned timeoutMs) {
+namespace {
+
+HWND FindDialog(const wchar_t* title, DWORD processId) {
+    for (HWND hwnd = ::FindWindowExW(nullptr, nullptr, L"#32770", title); hwnd;
+         hwnd = ::FindWindowExW(nullptr, hwnd, L"#32770", title)) {
+        DWORD owner = 0;
+        ::GetWindowThreadProcessId(hwnd, &owner);
+        if (::IsWindowVisible(hwnd) && (processId == 0 || owner == processId)) return hwnd;
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+HWND WaitForDialog(const wchar_t* title, unsigned timeoutMs, DWORD processId) {
     const ULONGLONG deadline = ::GetTickCount64() + timeoutMs;
     for (;;) {
-        HWND hwnd = ::FindWindowW(L"#32770", title);
-        if (hwnd && ::IsWindowVisible(hwnd)) return hwnd;
+        if (HWND hwnd = FindDialog(title, processId)) return hwnd;
         if (::GetTickCount64() >= deadline) return nullptr;
         ::Sleep(50);
     }
 }
 
-HWND WaitForMainWindow(unsigned timeoutMs) { return WaitForDialog(kMainTitle, timeoutMs); }
+HWND WaitForMainWindow(unsigned timeoutMs, DWORD processId) {
+    return WaitForDialog(kMainTitle, timeoutMs, processId);
+}
 
-HWND WaitForDoneDialog(unsigned timeoutMs) { return WaitForDialog(kDoneTitle, timeoutMs); }
+HWND WaitForDoneDialog(unsigned timeoutMs, DWORD processId) {
+    return WaitForDialog(kDoneTitle, timeoutMs, processId);
+}
 
 std::wstring WindowText(HWND hwnd) {
     if (!hwnd) return {};

@@ -12,10 +12,12 @@ namespace driver {
 inline constexpr wchar_t kMainTitle[] = L"赤影(Tarlisk)U盘病毒专杀工具 - 诺瓦安全系列产品";
 inline constexpr wchar_t kDoneTitle[] = L"赤影(Tarlisk)U盘病毒专杀工具";
 
-// A visible dialog window (class #32770) with exactly this title, waited for up to timeoutMs.
-HWND WaitForDialog(const wchar_t* title, unsigned timeoutMs);
-HWND WaitForMainWindow(unsigned timeoutMs = 15000);
-HWND WaitForDoneDialog(unsigned timeoutMs = 15000);
+// A visible dialog window (class #32770) with exactly this title, of the process `processId`
+// (0: of any process), waited for up to timeoutMs. Naming the process keeps a window of a program
+// that is just ending from being taken for the one just started.
+HWND WaitForDialog(const wchar_t* title, unsigned timeoutMs, DWORD processId = 0);
+HWND WaitForMainWindow(unsigned timeoutMs = 15000, DWORD processId = 0);
+HWND WaitForDoneDialog(unsigned timeoutMs = 15000, DWORD processId = 0);
 
 // The text of a control (WM_GETTEXT); empty when there is no such control.
 std::wstring ControlText(HWND dialog, int id);

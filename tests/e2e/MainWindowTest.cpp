@@ -19,11 +19,8 @@ protected:
     void Launch(const std::wstring& arguments = L"") {
         ASSERT_TRUE(m_program.Start(testing_support::ProgramPath(), arguments))
             << "cannot start " << testing_support::Utf8(testing_support::ProgramPath());
-        m_main = driver::WaitForMainWindow();
+        m_main = driver::WaitForMainWindow(15000, m_program.Id());
         ASSERT_NE(m_main, nullptr) << "the main window did not appear";
-        DWORD pid = 0;
-        ::GetWindowThreadProcessId(m_main, &pid);
-        ASSERT_EQ(pid, m_program.Id()) << "another program's window has the same title";
     }
 
     // The window shows what a user sees before a scan.

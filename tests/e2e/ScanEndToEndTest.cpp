@@ -45,7 +45,7 @@ protected:
         ASSERT_NE(main, nullptr);
         ASSERT_TRUE(driver::Click(main, 1008));
 
-        HWND done = driver::WaitForDoneDialog(60000);
+        HWND done = driver::WaitForDoneDialog(60000, m_program.Id());
         ASSERT_NE(done, nullptr) << "no summary within a minute";
         const size_t restored = planter::ExpectedDiskRestoredCount() + repairedItems.size();
         const std::wstring expected = L"扫描完成，查出" +
@@ -72,7 +72,7 @@ protected:
 
     HWND Launch() {
         if (!m_program.Start(testing_support::ProgramPath())) return nullptr;
-        return driver::WaitForMainWindow();
+        return driver::WaitForMainWindow(15000, m_program.Id());
     }
 
     const planter::RegistryBackup m_registry;  // taken before anything is planted

@@ -57,7 +57,7 @@ protected:
     // Starts the program and waits for its main window.
     void Launch() {
         ASSERT_TRUE(m_program.Start(testing_support::ProgramPath()));
-        m_main = driver::WaitForMainWindow();
+        m_main = driver::WaitForMainWindow(15000, m_program.Id());
         ASSERT_NE(m_main, nullptr) << "the main window did not appear";
     }
 

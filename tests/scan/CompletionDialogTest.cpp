@@ -58,7 +58,7 @@ Seen ShowCompletionDialog(int32_t stopped, int32_t virus, int32_t restored,
     g_scanState.restoredCount = restored;
     Seen seen;
     std::thread user([&] {
-        HWND dialog = driver::WaitForDoneDialog(10000);
+        HWND dialog = driver::WaitForDoneDialog(10000, ::GetCurrentProcessId());
         if (!dialog) return;
         seen.found = true;
         seen.summary = driver::ControlText(dialog, 1019);

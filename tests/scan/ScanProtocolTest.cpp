@@ -114,7 +114,7 @@ protected:
     // Runs the main dialog while `user` plays the user on another thread; closes it after.
     void RunDialog(const std::function<void(HWND)>& user) {
         std::thread player([&] {
-            HWND main = driver::WaitForMainWindow(10000);
+            HWND main = driver::WaitForMainWindow(10000, ::GetCurrentProcessId());
             if (!main) return;
             user(main);
             driver::Click(main, IDCANCEL);
@@ -129,7 +129,7 @@ protected:
     };
     static Summary TakeSummary(HWND main) {
         Summary s;
-        HWND done = driver::WaitForDoneDialog(15000);
+        HWND done = driver::WaitForDoneDialog(15000, ::GetCurrentProcessId());
         if (!done) return s;
         s.text = driver::ControlText(done, IDC_SUMMARY);
         s.statusWhileOpen = driver::ControlText(main, IDC_STATUS);
