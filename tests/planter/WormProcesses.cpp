@@ -17,6 +17,34 @@ void MakeParents(const std::wstring& path) {
         ::CreateDirectoryW(path.substr(0, slash).c_str(), nullptr);
 }
 
+constexpr wchar_t kWineServiceHost[] = L"C:\\windows\\system32\\svchost.exe";
+
+// Calls `visit(process, image path)` for every process whose image path can be read; stops
+// when `visit` returns false.
+template <typename Visit>
+void ForEachProcessImage(Visit visit) {
+    win::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
+    if (!snapshot) return;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
+         more = ::Process32NextW(snapshot.Get(), &entry)) {
+        // Wine reads an image path only with VM_READ.
+        win::Handle process(::OpenProcess(
+            PROCESS_QUERY_INFORMATION | PROCESS_VM_READ | PROCESS_TERMINATE | SYNCHRONIZE, FALSE,
+            entry.th32ProcessID));
+        wchar_t image[MAX_PATH] = {};
+        if (!process || !::GetModuleFileNameExW(process.Get(), nullptr, image, MAX_PATH)) continue;
+        if (!visit(process.Get(), image)) return;
+    }
+}
+
+void CheckWineServiceHost(std::vector<std::string>& problems) {
+    if (!IsRunning(kWineServiceHost))
+        problems.push_back(testing_support::Utf8(kWineServiceHost) +
+                           ": Wine's service host is not running");
+}
+
 // Folders that the planter makes for the copies, deepest first.
 const wchar_t* const kFolders[] = {
     L"C:\\tools\\wscript.exe.bak",
@@ -100,9 +128,7 @@ std::vector<std::string> WormProcesses::Problems(unsigned timeoutMs) const {
             problems.push_back(testing_support::Utf8(p.path) + ": a bystander was ended");
         }
     }
-    if (!IsRunning(L"C:\\windows\\system32\\svchost.exe"))
-        problems.push_back(
-            "C:\\windows\\system32\\svchost.exe: Wine's service host is not running");
+    CheckWineServiceHost(problems);
     return problems;
 }
 
@@ -125,50 +151,33 @@ std::vector<std::string> ProcessProblemsByPath() {
     for (const auto& path : WormProcesses::BystanderPaths())
         if (!IsRunning(path))
             problems.push_back(testing_support::Utf8(path) + ": a bystander is not running");
-    if (!IsRunning(L"C:\\windows\\system32\\svchost.exe"))
-        problems.push_back(
-            "C:\\windows\\system32\\svchost.exe: Wine's service host is not running");
+    CheckWineServiceHost(problems);
     return problems;
 }
 
 void RemoveProcessesByPath() {
     std::vector<std::wstring> paths = WormProcesses::WormPaths();
     for (const auto& p : WormProcesses::BystanderPaths()) paths.push_back(p);
-    win::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = snapshot && ::Process32FirstW(snapshot.Get(), &entry); more;
-         more = ::Process32NextW(snapshot.Get(), &entry)) {
-        win::Handle process(::OpenProcess(PROCESS_ALL_ACCESS, FALSE, entry.th32ProcessID));
-        wchar_t image[MAX_PATH] = {};
-        if (!process || !::GetModuleFileNameExW(process.Get(), nullptr, image, MAX_PATH)) continue;
+    ForEachProcessImage([&](HANDLE process, const wchar_t* image) {
         for (const auto& path : paths) {
             if (::lstrcmpiW(image, path.c_str()) == 0) {
-                ::TerminateProcess(process.Get(), 99);
-                ::WaitForSingleObject(process.Get(), 5000);
+                ::TerminateProcess(process, 99);
+                ::WaitForSingleObject(process, 5000);
             }
         }
-    }
+        return true;
+    });
     for (const auto& path : paths) ::DeleteFileW(path.c_str());
     for (const wchar_t* folder : kFolders) ::RemoveDirectoryW(folder);
 }
 
 bool IsRunning(const std::wstring& path) {
-    win::FileHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
-    if (!snapshot) return false;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    for (BOOL more = ::Process32FirstW(snapshot.Get(), &entry); more;
-         more = ::Process32NextW(snapshot.Get(), &entry)) {
-        win::Handle process(
-            ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
-        if (!process) continue;
-        wchar_t image[MAX_PATH] = {};
-        if (::GetModuleFileNameExW(process.Get(), nullptr, image, MAX_PATH) &&
-            ::lstrcmpiW(image, path.c_str()) == 0)
-            return true;
-    }
-    return false;
+    bool found = false;
+    ForEachProcessImage([&](HANDLE, const wchar_t* image) {
+        found = ::lstrcmpiW(image, path.c_str()) == 0;
+        return !found;
+    });
+    return found;
 }
 
 }  // namespace planter

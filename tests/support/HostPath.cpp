@@ -20,8 +20,6 @@ std::wstring BuildDir() {
 
 std::wstring ProgramPath() { return BuildDir() + L"\\TarliskCleaner.exe"; }
 
-std::wstring DriverPath() { return BuildDir() + L"\\tarlisk_driver.exe"; }
-
 std::wstring SleeperPath() { return BuildDir() + L"\\tarlisk_sleeper.exe"; }
 
 std::wstring ScreenshotDir() {

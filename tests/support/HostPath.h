@@ -14,7 +14,6 @@ std::wstring BuildDir();
 
 // Files of the build tree.
 std::wstring ProgramPath();    // TarliskCleaner.exe
-std::wstring DriverPath();     // tarlisk_driver.exe
 std::wstring SleeperPath();    // tarlisk_sleeper.exe
 std::wstring ScreenshotDir();  // screenshots\, made when missing
 
